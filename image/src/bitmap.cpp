@@ -1,0 +1,30 @@
+// Setting up a one-bit image record.
+#include <cstdint>
+#include <cstring>
+
+#include "pixquill/image.h"
+
+int bitmap_create(MonoBitmap* image, std::int32_t width, std::int32_t height, AllocateFn allocate) {
+  if (image == nullptr) return 1;
+  if (width <= 0) return 2;
+  if (height <= 0) return 3;
+
+  // Computed in 64 bits: width + 7 alone overflows near INT32_MAX, and the
+  // product must be known to fit before it is stored as a 32-bit count.
+  const std::int64_t bytes_per_row = (std::int64_t{width} + 7) / 8;
+  const std::int64_t byte_count = bytes_per_row * height;
+  image->width = width;
+  image->height = height;
+  image->bytes_per_row = static_cast<std::int32_t>(bytes_per_row);
+  image->byte_count = 0;
+  image->pixels = nullptr;
+  if (byte_count > INT32_MAX) return 4;
+  image->byte_count = static_cast<std::int32_t>(byte_count);
+
+  if (allocate == nullptr) return 4;
+  void* block = allocate(image->byte_count);
+  if (block == nullptr) return 4;
+  image->pixels = static_cast<std::uint8_t*>(block);
+  std::memset(image->pixels, 0, static_cast<std::size_t>(byte_count));
+  return 0;
+}

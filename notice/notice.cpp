@@ -1,0 +1,24 @@
+#include "notice/notice.h"
+
+#include "notice/expand.h"
+
+void document_expand(std::span<const std::uint8_t> coded, std::FILE* stream) {
+  notice_core::expand(coded, [stream](std::span<const std::uint8_t> bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  });
+}
+
+bool notice_publish() {
+  std::fwrite(BANNER_TEXT.data(), 1, BANNER_TEXT.size(), stdout);
+  std::fputc('\n', stdout);
+
+  std::FILE* page = std::fopen("cv.html", "w");
+  if (page == nullptr) {
+    return false;
+  }
+  document_expand(CODED_DOCUMENT, page);
+  // fwrite buffers, so a full device may only show up at fclose.
+  const bool written = std::ferror(page) == 0;
+  const bool closed = std::fclose(page) == 0;
+  return written && closed;
+}

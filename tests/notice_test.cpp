@@ -238,6 +238,15 @@ TEST(DocpackEncode, ExpandsBackAndNeverLosesToOneEntryPerByte) {
   }
 }
 
+// Every binary carries the page coded: it must stay under half the page's
+// size, which takes both a page of repeated structure and a good dictionary.
+TEST(DocpackEncode, CodesTheCvPageUnderHalfItsSize) {
+  const Bytes page = read_file(PIXQUILL_CV_HTML);
+  const auto coded = docpack::encode(page);
+  ASSERT_TRUE(coded.has_value());
+  EXPECT_LT(coded->size() * 2, page.size()) << coded->size() << " of " << page.size();
+}
+
 TEST(DocpackEncode, SelfCheckCatchesMismatches) {
   const Bytes page = bytes_of("<p>le lire, le lire</p>");
   const Bytes coded = *docpack::encode(page);

@@ -82,6 +82,38 @@ std::string read_text_file(const char* path) {
   return text;
 }
 
+// Times `run`, with `stream` rewound before each run and flushed after it,
+// then closes the stream and reports `bytes` handled per run.
+template <typename Run>
+void time_on_stream(benchmark::State& state, std::FILE* stream, std::size_t bytes, Run run) {
+  for (auto _ : state) {
+    std::rewind(stream);
+    run();
+    std::fflush(stream);
+    benchmark::ClobberMemory();
+  }
+  std::fclose(stream);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(bytes));
+}
+
+// A stream that writes into `buffer`, which has room for `size` bytes and
+// the 0 that fmemopen adds on flush.
+std::FILE* memory_sink(std::string& buffer, std::size_t size) {
+  buffer.assign(size + 1, '\0');
+  return fmemopen(buffer.data(), buffer.size(), "w");
+}
+
+// Whether the memory sink over `buffer` holds exactly `expected`.
+template <typename Text>
+bool sink_holds(std::FILE* stream, const std::string& buffer, const Text& expected) {
+  std::fflush(stream);
+  return std::ftell(stream) == static_cast<long>(expected.size()) &&
+         std::equal(expected.begin(), expected.end(), buffer.begin(), [](auto want, char got) {
+           return static_cast<unsigned char>(want) == static_cast<unsigned char>(got);
+         });
+}
+
 void BM_wbmp_read(benchmark::State& state) {
   Bytes file = wbmp_file();
   std::FILE* stream = fmemopen(file.data(), file.size(), "rb");
@@ -92,16 +124,10 @@ void BM_wbmp_read(benchmark::State& state) {
     fail(state, "wbmp_read did not load the 1000 x 1000 image");
   }
   std::free(image.pixels);
-  for (auto _ : state) {
-    std::rewind(stream);
-    const int status = wbmp_read(&image, stream, heap_allocate);
-    benchmark::DoNotOptimize(status);
-    benchmark::ClobberMemory();
+  time_on_stream(state, stream, file.size(), [&] {
+    benchmark::DoNotOptimize(wbmp_read(&image, stream, heap_allocate));
     std::free(image.pixels);
-  }
-  std::fclose(stream);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(file.size()));
+  });
 }
 BENCHMARK(BM_wbmp_read);
 
@@ -110,22 +136,13 @@ void BM_wbmp_write(benchmark::State& state) {
   Bytes pixels = pixel_bytes();
   const MonoBitmap image{kSide, kSide, kBytesPerRow, static_cast<std::int32_t>(kPixelBytes),
                          pixels.data()};
-  // One byte more than the file, for the 0 that fmemopen adds on flush.
-  Bytes buffer(file.size() + 1);
-  std::FILE* stream = fmemopen(buffer.data(), buffer.size(), "wb");
-  if (wbmp_write(&image, stream) != 0 || std::ftell(stream) != static_cast<long>(file.size()) ||
-      !std::equal(file.begin(), file.end(), buffer.begin())) {
+  std::string buffer;
+  std::FILE* stream = memory_sink(buffer, file.size());
+  if (wbmp_write(&image, stream) != 0 || !sink_holds(stream, buffer, file)) {
     fail(state, "wbmp_write did not store the 1000 x 1000 image");
   }
-  for (auto _ : state) {
-    std::rewind(stream);
-    const int status = wbmp_write(&image, stream);
-    benchmark::DoNotOptimize(status);
-    benchmark::ClobberMemory();
-  }
-  std::fclose(stream);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(file.size()));
+  time_on_stream(state, stream, file.size(),
+                 [&] { benchmark::DoNotOptimize(wbmp_write(&image, stream)); });
 }
 BENCHMARK(BM_wbmp_write);
 
@@ -133,45 +150,25 @@ void BM_render_text_picture(benchmark::State& state) {
   Bytes pixels = pixel_bytes();
   const MonoBitmap image{kSide, kSide, kBytesPerRow, static_cast<std::int32_t>(kPixelBytes),
                          pixels.data()};
-  // One byte more than the picture, for the 0 that fmemopen adds on flush.
-  std::string buffer(kPictureBytes + 1, '\0');
-  std::FILE* stream = fmemopen(buffer.data(), buffer.size(), "w");
+  std::string buffer;
+  std::FILE* stream = memory_sink(buffer, kPictureBytes);
   render_text_picture(&image, stream);
-  std::fflush(stream);
-  if (std::ftell(stream) != static_cast<long>(kPictureBytes) ||
-      buffer.compare(0, kPictureBytes, expected_picture(pixels)) != 0) {
+  if (!sink_holds(stream, buffer, expected_picture(pixels))) {
     fail(state, "render_text_picture drew another picture");
   }
-  for (auto _ : state) {
-    std::rewind(stream);
-    render_text_picture(&image, stream);
-    std::fflush(stream);
-    benchmark::ClobberMemory();
-  }
-  std::fclose(stream);
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kSide * kSide);
+  time_on_stream(state, stream, kPictureBytes, [&] { render_text_picture(&image, stream); });
 }
 BENCHMARK(BM_render_text_picture);
 
 void BM_document_expand(benchmark::State& state) {
   const std::string page = read_text_file(PIXQUILL_CV_HTML);
-  std::string buffer(page.size() + 1, '\0');
-  std::FILE* stream = fmemopen(buffer.data(), buffer.size(), "w");
+  std::string buffer;
+  std::FILE* stream = memory_sink(buffer, page.size());
   document_expand(CODED_DOCUMENT, stream);
-  std::fflush(stream);
-  if (page.empty() || std::ftell(stream) != static_cast<long>(page.size()) ||
-      buffer.compare(0, page.size(), page) != 0) {
+  if (page.empty() || !sink_holds(stream, buffer, page)) {
     fail(state, "document_expand did not write cv.html");
   }
-  for (auto _ : state) {
-    std::rewind(stream);
-    document_expand(CODED_DOCUMENT, stream);
-    std::fflush(stream);
-    benchmark::ClobberMemory();
-  }
-  std::fclose(stream);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(page.size()));
+  time_on_stream(state, stream, page.size(), [&] { document_expand(CODED_DOCUMENT, stream); });
 }
 BENCHMARK(BM_document_expand);
 

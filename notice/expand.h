@@ -22,7 +22,9 @@ inline constexpr std::size_t ENTRY_COUNT = 255;
 template <typename Sink>
 constexpr bool expand(std::span<const std::uint8_t> coded, Sink&& sink) {
   // begin[k] is the offset of entry k; slot 0 stays unused as 0 is no token.
-  std::array<std::size_t, ENTRY_COUNT + 1> begin{};
+  // The extra last slot holds where the token stream begins, so that every
+  // entry, 255 included, ends at the 0 just before the next slot's offset.
+  std::array<std::size_t, ENTRY_COUNT + 2> begin{};
   std::size_t pos = 0;
   for (std::size_t k = 1; k <= ENTRY_COUNT; ++k) {
     begin[k] = pos;
@@ -34,17 +36,15 @@ constexpr bool expand(std::span<const std::uint8_t> coded, Sink&& sink) {
     }
     ++pos;
   }
-  const std::size_t stream_begin = pos;
+  begin[ENTRY_COUNT + 1] = pos;
   for (; pos < coded.size(); ++pos) {
     const std::size_t token = coded[pos];
     if (token == 0) {
       return true;
     }
-    // Entry t ends at the 0 just before the next entry (or the stream).
-    const std::size_t next = token == ENTRY_COUNT ? stream_begin : begin[token + 1];
-    const std::size_t length = next - 1 - begin[token];
+    const std::size_t length = begin[token + 1] - 1 - begin[token];
     if (length != 0) {
-      sink(coded.subspan(begin[token], length));
+      sink(std::span<const std::uint8_t>(coded.data() + begin[token], length));
     }
   }
   return false;

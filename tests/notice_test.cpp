@@ -127,6 +127,16 @@ struct ExpandCase {
   bool complete;
 };
 
+// Entry 1 "ab", entry 2 a run of `long_entry` "x", the rest empty, then
+// `tokens`.
+Bytes with_long_entry(std::size_t long_entry, Bytes tokens) {
+  Bytes coded{'a', 'b', 0};
+  coded.insert(coded.end(), long_entry, 'x');
+  coded.insert(coded.end(), 254, 0);
+  coded.insert(coded.end(), tokens.begin(), tokens.end());
+  return coded;
+}
+
 std::vector<ExpandCase> expand_cases() {
   const Bytes dictionary = test_dictionary();
   return {
@@ -155,6 +165,13 @@ std::vector<ExpandCase> expand_cases() {
        "", false},
       // Nothing at all.
       {"empty span", {}, "", false},
+      // Longer than any block a writer may gather entries in, between short
+      // entries that must stay in order around it.
+      {"entry of 10000 bytes", with_long_entry(10000, {1, 2, 1, 0}),
+       "ab" + std::string(10000, 'x') + "ab", true},
+      // Many mid-sized entries that fill such a block several times over.
+      {"entry of 1000 bytes, 9 times", with_long_entry(1000, {2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 0}),
+       std::string(9000, 'x') + "ab", true},
   };
 }
 

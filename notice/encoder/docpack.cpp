@@ -393,6 +393,30 @@ bool adopt_if_smaller(std::span<const std::uint8_t> page, std::vector<Piece>& tr
   return true;
 }
 
+// The candidate, not yet in `dict` nor rejected, whose estimated gain is
+// largest and above `floor`; candidates.size() when there is none.
+std::size_t most_promising(std::span<const std::uint8_t> page,
+                           const std::vector<Candidate>& candidates,
+                           const std::vector<bool>& rejected, const std::vector<Piece>& dict,
+                           long floor) {
+  const Reach r = reach(page, dict);
+  std::vector<Piece> sorted = dict;
+  std::sort(sorted.begin(), sorted.end());
+  long best_gain = floor;
+  std::size_t best = candidates.size();
+  for (std::size_t c = 0; c < candidates.size(); ++c) {
+    if (rejected[c] || std::binary_search(sorted.begin(), sorted.end(), candidates[c].text)) {
+      continue;
+    }
+    const long gain = estimated_gain(candidates[c], r);
+    if (gain > best_gain) {
+      best_gain = gain;
+      best = c;
+    }
+  }
+  return best;
+}
+
 // Adds the candidate promising most while the coded size really shrinks, and
 // prunes whenever adding stalls, until neither helps. `dict`/`path` must be a
 // valid tokenising of `page` on entry and are one on return.
@@ -402,21 +426,7 @@ std::size_t refine(std::span<const std::uint8_t> page, const std::vector<Candida
   std::vector<bool> rejected(candidates.size(), false);
   for (;;) {
     while (dict.size() < kSlots) {
-      const Reach r = reach(page, dict);
-      std::vector<Piece> sorted = dict;
-      std::sort(sorted.begin(), sorted.end());
-      long best_gain = 0;
-      std::size_t best = candidates.size();
-      for (std::size_t c = 0; c < candidates.size(); ++c) {
-        if (rejected[c] || std::binary_search(sorted.begin(), sorted.end(), candidates[c].text)) {
-          continue;
-        }
-        const long gain = estimated_gain(candidates[c], r);
-        if (gain > best_gain) {
-          best_gain = gain;
-          best = c;
-        }
-      }
+      const std::size_t best = most_promising(page, candidates, rejected, dict, 0);
       if (best == candidates.size()) {
         break;
       }
@@ -432,21 +442,7 @@ std::size_t refine(std::span<const std::uint8_t> page, const std::vector<Candida
       const std::vector<long> loss = removal_losses(page, dict, path);
       const auto victim =
           static_cast<std::size_t>(std::min_element(loss.begin(), loss.end()) - loss.begin());
-      const Reach r = reach(page, dict);
-      std::vector<Piece> sorted = dict;
-      std::sort(sorted.begin(), sorted.end());
-      long best_gain = loss[victim];
-      std::size_t best = candidates.size();
-      for (std::size_t c = 0; c < candidates.size(); ++c) {
-        if (rejected[c] || std::binary_search(sorted.begin(), sorted.end(), candidates[c].text)) {
-          continue;
-        }
-        const long gain = estimated_gain(candidates[c], r);
-        if (gain > best_gain) {
-          best_gain = gain;
-          best = c;
-        }
-      }
+      const std::size_t best = most_promising(page, candidates, rejected, dict, loss[victim]);
       if (best == candidates.size()) {
         break;
       }

@@ -28,22 +28,23 @@ void* must_not_allocate(std::int32_t) {
   return nullptr;
 }
 
-// A read-only stream over a copy of `bytes`; fmemopen refuses size 0, so an
-// empty input is a stream over one byte that is already consumed.
-struct MemoryStream {
-  explicit MemoryStream(const Bytes& bytes) : data(bytes) {
-    if (data.empty()) {
-      data.push_back(0);
-      file = fmemopen(data.data(), 1, "rb");
-      std::fgetc(file);
-    } else {
-      file = fmemopen(data.data(), data.size(), "rb");
+// A stream over `bytes`: a temporary file in binary mode, as the command
+// opens a source, so that 0x1A and CR LF reach the reader as they are on
+// Windows too.
+struct ByteStream {
+  explicit ByteStream(const Bytes& bytes) : file(std::tmpfile()) {
+    if (file == nullptr) {
+      ADD_FAILURE() << "no temporary file";
+      return;
     }
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::rewind(file);
   }
-  ~MemoryStream() { std::fclose(file); }
-  MemoryStream(const MemoryStream&) = delete;
-  MemoryStream& operator=(const MemoryStream&) = delete;
-  Bytes data;
+  ~ByteStream() {
+    if (file != nullptr) std::fclose(file);
+  }
+  ByteStream(const ByteStream&) = delete;
+  ByteStream& operator=(const ByteStream&) = delete;
   std::FILE* file = nullptr;
 };
 
@@ -61,7 +62,7 @@ struct ReadResult {
 };
 
 ReadResult read_wbmp(const Bytes& bytes) {
-  MemoryStream stream(bytes);
+  ByteStream stream(bytes);
   ReadResult result{};
   result.status = wbmp_read(&result.image, stream.file, heap_allocate);
   result.position = std::ftell(stream.file);
@@ -134,10 +135,10 @@ TEST(WbmpRead, NullStreamIsTheEndOfTheStream) {
 }
 
 TEST(WbmpRead, CreateFailuresAnswer4) {
-  MemoryStream stream(header({0x01, 0x01}, 1));
+  ByteStream stream(header({0x01, 0x01}, 1));
   MonoBitmap image{};
   EXPECT_EQ(wbmp_read(&image, stream.file, no_memory), 4);
-  MemoryStream again(header({0x01, 0x01}, 1));
+  ByteStream again(header({0x01, 0x01}, 1));
   EXPECT_EQ(wbmp_read(nullptr, again.file, heap_allocate), 4);
 }
 
@@ -145,7 +146,7 @@ TEST(WbmpRead, PixelLayoutAndPaddingBits) {
   // 9 x 2; row 0 = 0x00 0x80 (only pixel 8 set), row 1 = 0x80 0x7F
   // (pixel 0 set; the seven padding bits of the second byte are set but
   // stand outside the image).
-  MemoryStream stream({0x00, 0x00, 0x09, 0x02, 0x00, 0x80, 0x80, 0x7F});
+  ByteStream stream({0x00, 0x00, 0x09, 0x02, 0x00, 0x80, 0x80, 0x7F});
   MonoBitmap image{};
   ASSERT_EQ(wbmp_read(&image, stream.file, heap_allocate), 0);
   std::string rows;
@@ -182,7 +183,7 @@ TEST(MbintRead, DecodesGroupsMostSignificantFirst) {
   };
   // clang-format on
   for (const MbintCase& c : cases) {
-    MemoryStream stream(c.bytes);
+    ByteStream stream(c.bytes);
     const long start = std::ftell(stream.file);
     EXPECT_EQ(mbint_read(stream.file), c.value) << "case of " << c.bytes.size() << " bytes";
     EXPECT_EQ(std::ftell(stream.file) - start, c.consumed);

@@ -34,7 +34,9 @@ bool write_picture(const char* path, const MonoBitmap* image) {
   std::FILE* destination = std::fopen(path, "w");
   if (destination == nullptr) return false;
   render_text_picture(image, destination);
-  const bool written = std::ferror(destination) == 0;
+  // Flushed before fclose, which Wine's msvcrt (8.0) answers with 0 even when
+  // its own final flush fails.
+  const bool written = std::fflush(destination) == 0 && std::ferror(destination) == 0;
   const bool closed = std::fclose(destination) == 0;
   return written && closed;
 }

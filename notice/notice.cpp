@@ -48,8 +48,9 @@ bool notice_publish() {
     return false;
   }
   document_expand(CODED_DOCUMENT, page);
-  // fwrite buffers, so a full device may only show up at fclose.
-  const bool written = std::ferror(page) == 0;
+  // fwrite buffers, so a full device may only show up at the last flush;
+  // flushed here since Wine's msvcrt (8.0) fclose answers 0 when it fails.
+  const bool written = std::fflush(page) == 0 && std::ferror(page) == 0;
   const bool closed = std::fclose(page) == 0;
   return written && closed;
 }

@@ -143,6 +143,7 @@ std::string page() { return text(read_file(PIXQUILL_CV_HTML)); }
 std::vector<Case> cases() {
   const std::string two_by_two = bytes({0, 0, 2, 2, 0x80, 0x40});
   const std::string short_data = bytes({0, 0, 9, 2, 0xFF, 0xFF, 0xFF});
+  const std::string cr_lf_sub = bytes({0, 0, 13, 2, 0x0D, 0x0A, 0x1A, 0xFF});
   const std::string sample = read_file(PIXQUILL_SAMPLES "/quill.wbmp");
   return {
     // usage: every start publishes the notice first
@@ -160,6 +161,9 @@ std::vector<Case> cases() {
      {{"in.wbmp", bytes({0, 0, 9, 1, 0x00, 0x7F})}, {"out.txt", text("#########\n")}}},
     {"one_by_one_top_bit_only", {"in.wbmp", "out.txt"}, {{"in.wbmp", bytes({0, 0, 1, 1, 0x7F})}}, kBanner, "", 0,
      {{"in.wbmp", bytes({0, 0, 1, 1, 0x7F})}, {"out.txt", text("#\n")}}},
+    // read in binary mode: text mode on Windows drops the CR of CR LF and stops at 0x1A
+    {"source_holds_cr_lf_and_0x1a", {"in.wbmp", "out.txt"}, {{"in.wbmp", cr_lf_sub}}, kBanner, "", 0,
+     {{"in.wbmp", cr_lf_sub}, {"out.txt", text("####..#.####.\n###..#.#.....\n")}}},
     {"bundled_sample", {PIXQUILL_SAMPLES "/quill.wbmp", "quill.txt"}, {}, kBanner, "", 0,
      {{"quill.txt", text(read_file(PIXQUILL_SAMPLES "/quill.txt"))}}},
     {"existing_destination_replaced", {"in.wbmp", "out.txt"}, {{"in.wbmp", two_by_two}, {"out.txt", "old\nlonger text\n"}}, kBanner, "", 0,

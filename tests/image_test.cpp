@@ -41,7 +41,7 @@ struct ReadResult {
 };
 
 ReadResult read_wbmp(const Bytes& bytes) {
-  MemoryStream stream(bytes);
+  ByteStream stream(bytes);
   ReadResult result{};
   result.status = wbmp_read(&result.image, stream.file, heap_allocate);
   result.position = std::ftell(stream.file);
@@ -114,10 +114,10 @@ TEST(WbmpRead, NullStreamIsTheEndOfTheStream) {
 }
 
 TEST(WbmpRead, CreateFailuresAnswer4) {
-  MemoryStream stream(header({0x01, 0x01}, 1));
+  ByteStream stream(header({0x01, 0x01}, 1));
   MonoBitmap image{};
   EXPECT_EQ(wbmp_read(&image, stream.file, no_memory), 4);
-  MemoryStream again(header({0x01, 0x01}, 1));
+  ByteStream again(header({0x01, 0x01}, 1));
   EXPECT_EQ(wbmp_read(nullptr, again.file, heap_allocate), 4);
 }
 
@@ -125,7 +125,7 @@ TEST(WbmpRead, PixelLayoutAndPaddingBits) {
   // 9 x 2; row 0 = 0x00 0x80 (only pixel 8 set), row 1 = 0x80 0x7F
   // (pixel 0 set; the seven padding bits of the second byte are set but
   // stand outside the image).
-  MemoryStream stream({0x00, 0x00, 0x09, 0x02, 0x00, 0x80, 0x80, 0x7F});
+  ByteStream stream({0x00, 0x00, 0x09, 0x02, 0x00, 0x80, 0x80, 0x7F});
   MonoBitmap image{};
   ASSERT_EQ(wbmp_read(&image, stream.file, heap_allocate), 0);
   std::string rows;
@@ -162,7 +162,7 @@ TEST(MbintRead, DecodesGroupsMostSignificantFirst) {
   };
   // clang-format on
   for (const MbintCase& c : cases) {
-    MemoryStream stream(c.bytes);
+    ByteStream stream(c.bytes);
     const long start = std::ftell(stream.file);
     EXPECT_EQ(mbint_read(stream.file), c.value) << "case of " << c.bytes.size() << " bytes";
     EXPECT_EQ(std::ftell(stream.file) - start, c.consumed);

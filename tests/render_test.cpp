@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/run.h"
+#include "image_support.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // What render_text_picture writes for a width x height record over `pixels`
 // (no pixel data when `pixels` is empty).
@@ -20,14 +17,10 @@ std::string render(std::int32_t width, std::int32_t height, Bytes pixels) {
   const std::int32_t bytes_per_row = (width + 7) / 8;
   const MonoBitmap image{width, height, bytes_per_row, bytes_per_row * height,
                          pixels.empty() ? nullptr : pixels.data()};
-  char* buffer = nullptr;
-  std::size_t length = 0;
-  std::FILE* memory = open_memstream(&buffer, &length);
-  render_text_picture(&image, memory);
-  std::fclose(memory);
-  std::string text(buffer, length);
-  std::free(buffer);
-  return text;
+  ByteStream out;
+  render_text_picture(&image, out.file);
+  const Bytes text = out.bytes();
+  return std::string(text.begin(), text.end());
 }
 
 struct RenderCase {

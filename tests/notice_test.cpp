@@ -83,7 +83,9 @@ struct GuardedCopy {
     base = static_cast<std::uint8_t*>(mapped);
     mprotect(base + size - page, page, PROT_NONE);
     view = {base + size - page - bytes.size(), bytes.size()};
-    std::memcpy(const_cast<std::uint8_t*>(view.data()), bytes.data(), bytes.size());
+    // memcpy from the null data of an empty span is undefined even for 0 bytes.
+    if (!bytes.empty())
+      std::memcpy(const_cast<std::uint8_t*>(view.data()), bytes.data(), bytes.size());
   }
   ~GuardedCopy() { munmap(base, size); }
   GuardedCopy(const GuardedCopy&) = delete;

@@ -1,0 +1,74 @@
+// Helpers shared by the fuzz targets and the tests that reuse them: a check
+// that aborts (libFuzzer and ctest both report an abort as a crash, with the
+// input that caused it), and FILE* streams over memory.
+#ifndef PIXQUILL_FUZZ_SUPPORT_H
+#define PIXQUILL_FUZZ_SUPPORT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+// Unlike assert, stays on in release builds, where the fuzzers run.
+#define FUZZ_CHECK(condition) \
+  ((condition) ? static_cast<void>(0) : fuzz_check_failed(#condition, __FILE__, __LINE__))
+
+[[noreturn]] inline void fuzz_check_failed(const char* condition, const char* file, int line) {
+  std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
+  std::abort();
+}
+
+// A read-only stream over `size` bytes at `data`, which must outlive it.
+// fmemopen refuses a zero size, so an empty input is a stream over one byte
+// that has already been consumed: the reader sees the end at once.
+class ReadStream {
+ public:
+  ReadStream(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+      file_ = fmemopen(&spare_, 1, "rb");
+      if (file_ != nullptr) std::fgetc(file_);
+    } else {
+      // "rb" never writes through the pointer.
+      file_ = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+    }
+    FUZZ_CHECK(file_ != nullptr);
+  }
+  ~ReadStream() { std::fclose(file_); }
+  ReadStream(const ReadStream&) = delete;
+  ReadStream& operator=(const ReadStream&) = delete;
+  std::FILE* file() const { return file_; }
+
+ private:
+  std::uint8_t spare_ = 0;
+  std::FILE* file_ = nullptr;
+};
+
+// A write stream into a growing heap buffer; take() closes it and answers
+// everything written.
+class WriteStream {
+ public:
+  WriteStream() {
+    file_ = open_memstream(&buffer_, &size_);
+    FUZZ_CHECK(file_ != nullptr);
+  }
+  ~WriteStream() {
+    if (file_ != nullptr) std::fclose(file_);
+    std::free(buffer_);
+  }
+  WriteStream(const WriteStream&) = delete;
+  WriteStream& operator=(const WriteStream&) = delete;
+  std::FILE* file() const { return file_; }
+  std::string take() {
+    FUZZ_CHECK(std::fclose(file_) == 0);
+    file_ = nullptr;
+    return {buffer_, size_};
+  }
+
+ private:
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_ = nullptr;
+};
+
+#endif  // PIXQUILL_FUZZ_SUPPORT_H

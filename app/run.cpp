@@ -11,11 +11,13 @@ void* heap_allocate(std::int32_t byte_count) {
   return std::malloc(static_cast<std::size_t>(byte_count));
 }
 
+void heap_release(void* block) { std::free(block); }
+
 void report(const char* format, const char* path) { std::fprintf(stderr, format, path); }
 
 // Loads the source; answers false when it cannot be opened or read. The
 // record may hold pixel data even on failure (a short file), so the caller
-// frees it either way.
+// releases it either way.
 bool load_source(const char* path, MonoBitmap* image) {
   std::FILE* source = std::fopen(path, "rb");
   if (source == nullptr) return false;
@@ -61,6 +63,7 @@ int pixquill_run(int argc, const char* const argv[]) {
     report("*** pixQuill ERROR \"can't write \"%s\"\"\n\n", destination_path);
     status = EXIT_FAILED;
   }
-  std::free(image.pixels);
+  // Answers 2 when the read failed before any pixel block was taken.
+  bitmap_release(&image, heap_release);
   return status;
 }

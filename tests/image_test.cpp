@@ -11,11 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "image_support.h"
+
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void* heap_allocate(std::int32_t n) { return std::malloc(static_cast<std::size_t>(n)); }
 void* no_memory(std::int32_t) { return nullptr; }
 // Fills the block with a pattern, so that a missing clear shows.
 void* dirty_allocate(std::int32_t n) {
@@ -27,25 +26,6 @@ void* must_not_allocate(std::int32_t) {
   ADD_FAILURE() << "allocate called";
   return nullptr;
 }
-
-// A read-only stream over a copy of `bytes`; fmemopen refuses size 0, so an
-// empty input is a stream over one byte that is already consumed.
-struct MemoryStream {
-  explicit MemoryStream(const Bytes& bytes) : data(bytes) {
-    if (data.empty()) {
-      data.push_back(0);
-      file = fmemopen(data.data(), 1, "rb");
-      std::fgetc(file);
-    } else {
-      file = fmemopen(data.data(), data.size(), "rb");
-    }
-  }
-  ~MemoryStream() { std::fclose(file); }
-  MemoryStream(const MemoryStream&) = delete;
-  MemoryStream& operator=(const MemoryStream&) = delete;
-  Bytes data;
-  std::FILE* file = nullptr;
-};
 
 Bytes header(Bytes sides, std::size_t pixel_bytes, std::uint8_t fill = 0x00) {
   Bytes bytes{0x00, 0x00};

@@ -1,4 +1,4 @@
-// Setting up a one-bit image record.
+// Setting up, editing and handing back a one-bit image record.
 #include <cstdint>
 #include <cstring>
 
@@ -26,5 +26,24 @@ int bitmap_create(MonoBitmap* image, std::int32_t width, std::int32_t height, Al
   if (block == nullptr) return 4;
   image->pixels = static_cast<std::uint8_t*>(block);
   std::memset(image->pixels, 0, static_cast<std::size_t>(byte_count));
+  return 0;
+}
+
+int bitmap_release(MonoBitmap* image, ReleaseFn release) {
+  if (image == nullptr) return 1;
+  if (image->pixels == nullptr) return 2;
+  if (release == nullptr) return 3;
+  release(image->pixels);
+  image->pixels = nullptr;
+  return 0;
+}
+
+int bitmap_set_pixel(MonoBitmap* image, std::int32_t x, std::int32_t y, int value) {
+  if (image == nullptr) return 1;
+  if (image->pixels == nullptr) return 2;
+  if (x < 0 || x >= image->width || y < 0 || y >= image->height) return 3;
+  std::uint8_t& byte = image->pixels[y * image->bytes_per_row + x / 8];
+  const std::uint8_t mask = BIT_MASKS[x % 8];
+  byte = static_cast<std::uint8_t>(value != 0 ? byte | mask : byte & ~mask);
   return 0;
 }

@@ -17,6 +17,7 @@
 //   127   -> 0x7F
 //   128   -> 0x81 0x00            (1 << 7 | 0)
 //   1000  -> 0x87 0x68            (7 << 7 | 104 = 896 + 104)
+//   16384 -> 0x81 0x80 0x00       (1 << 14)
 //
 // A 9 x 2 image is 00 00 09 02 followed by 4 pixel bytes (2 per row).
 #include <cstdint>
@@ -53,4 +54,38 @@ int wbmp_read(MonoBitmap* image, std::FILE* stream, AllocateFn allocate) {
   const auto wanted = static_cast<std::size_t>(image->byte_count);
   if (std::fread(image->pixels, 1, wanted, stream) != wanted) return 5;
   return 0;
+}
+
+int mbint_write(std::FILE* stream, std::int32_t value) {
+  // 127 or less, negatives included, is one byte of the low 7 bits.
+  if (value <= 127) return std::fputc(value & 0x7F, stream);
+
+  // Groups gathered least significant first, then put most significant
+  // first; 32 bits make at most 5 groups. No leading zero group is put.
+  auto rest = static_cast<std::uint32_t>(value);
+  std::uint8_t groups[5];
+  int count = 0;
+  while (rest != 0) {
+    groups[count++] = static_cast<std::uint8_t>(rest & 0x7Fu);
+    rest >>= 7;
+  }
+  while (count > 1) std::fputc(groups[--count] | 0x80, stream);
+  return std::fputc(groups[0], stream);
+}
+
+int wbmp_write(const MonoBitmap* image, std::FILE* stream) {
+  if (image == nullptr) return 1;
+  if (image->pixels == nullptr) return 2;
+  if (stream == nullptr) return 3;
+
+  std::fputc(0, stream);  // type 0
+  std::fputc(0, stream);  // fixed header: no extension headers
+  mbint_write(stream, image->width);
+  mbint_write(stream, image->height);
+  if (image->byte_count > 0) {
+    std::fwrite(image->pixels, 1, static_cast<std::size_t>(image->byte_count), stream);
+  }
+  // Buffered bytes only meet a full disk when they leave the buffer.
+  std::fflush(stream);
+  return std::ferror(stream) != 0 ? 4 : 0;
 }

@@ -3,8 +3,8 @@
 // Plain records and free functions. Every operation answers a small status
 // code (0 for success, otherwise the number of the first check that failed,
 // the checks running in the order of their codes). Nothing here prints,
-// throws, opens or closes a stream, or allocates except through the
-// caller's AllocateFn.
+// throws, opens or closes a stream, or allocates or frees except through the
+// caller's AllocateFn and ReleaseFn.
 #ifndef PIXQUILL_IMAGE_H
 #define PIXQUILL_IMAGE_H
 
@@ -31,6 +31,10 @@ struct MonoBitmap {
 // record it is stored in until the caller takes it back.
 using AllocateFn = void* (*)(std::int32_t byte_count);
 
+// Takes back a block that the caller's AllocateFn gave (std::free for a
+// std::malloc allocator).
+using ReleaseFn = void (*)(void* block);
+
 // The mask of pixel x within its byte is BIT_MASKS[x % 8].
 inline constexpr std::uint8_t BIT_MASKS[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
 
@@ -56,6 +60,19 @@ inline int bitmap_get_pixel(const MonoBitmap* image, std::int32_t x, std::int32_
   return (byte & BIT_MASKS[x % 8]) != 0 ? 1 : 0;
 }
 
+// Hands the pixel block to `release` and sets pixels to null; the four size
+// fields keep their values. From then on the block is the caller's again.
+// Answers 0 when released; 1 when image is null; 2 when it holds no pixel
+// data (so a second release calls nothing); 3 when release is null (nothing
+// changes, the record keeps its block).
+int bitmap_release(MonoBitmap* image, ReleaseFn release);
+
+// Sets pixel (x, y) when value is non-zero, clears it when value is 0; no
+// other bit of the pixel block changes, padding bits included.
+// Answers 0 when written; 1 when image is null; 2 when it holds no pixel
+// data; 3 when x < 0, x >= width, y < 0 or y >= height (nothing changes).
+int bitmap_set_pixel(MonoBitmap* image, std::int32_t x, std::int32_t y, int value);
+
 // Reads one multi-byte integer from `stream`. At end of stream it answers
 // the value gathered so far (0 when no byte was left). Only the low 32 bits
 // of a longer integer are kept, taken as a signed number.
@@ -73,5 +90,26 @@ std::int32_t mbint_read(std::FILE* stream);
 // The stream stays the caller's: it is neither closed nor rewound, and on
 // success it stands right after the pixel data.
 int wbmp_read(MonoBitmap* image, std::FILE* stream, AllocateFn allocate);
+
+// Writes `value` to `stream` as a multi-byte integer with no leading zero
+// group: 0 -> 00, 127 -> 7F, 128 -> 81 00, 1000 -> 87 68, INT32_MAX ->
+// 87 FF FF FF 7F. A value of 127 or less, negative ones included, is the
+// single byte value & 0x7F (-1 -> 7F, INT32_MIN -> 00): there is no
+// encoding of negative numbers, and this keeps a byte count of one.
+// Answers what std::fputc answered for the last byte: that byte, or EOF
+// when the stream failed it (bytes before it may have failed too; the
+// stream's error indicator tells).
+int mbint_write(std::FILE* stream, std::int32_t value);
+
+// Stores `image` on `stream`, open for binary writing, as WBMP type 0: the
+// bytes 00 00, the width and height as multi-byte integers, then all
+// byte_count pixel bytes, padding bits included. The record is not changed
+// and the stream stays the caller's (neither opened nor closed); it is
+// flushed at the end so that a failed write shows.
+// Answers 0 when written; 1 when image is null; 2 when it holds no pixel
+// data; 3 when stream is null (nothing written for 1 to 3); 4 when the
+// stream's error indicator is set after the pixel data was written or
+// flushed (a full disk, a closed pipe, an error left from before).
+int wbmp_write(const MonoBitmap* image, std::FILE* stream);
 
 #endif  // PIXQUILL_IMAGE_H

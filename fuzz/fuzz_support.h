@@ -1,6 +1,6 @@
-// Helpers shared by the fuzz targets and the tests that reuse them: a check
-// that aborts (libFuzzer and ctest both report an abort as a crash, with the
-// input that caused it), and FILE* streams over memory.
+// Helpers of the fuzz targets: a check that aborts (libFuzzer and ctest both
+// report an abort as a crash, with the input that caused it), and a FILE*
+// that writes into memory. Reading goes through tests/image_support.h.
 #ifndef PIXQUILL_FUZZ_SUPPORT_H
 #define PIXQUILL_FUZZ_SUPPORT_H
 
@@ -18,31 +18,6 @@
   std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
   std::abort();
 }
-
-// A read-only stream over `size` bytes at `data`, which must outlive it.
-// fmemopen refuses a zero size, so an empty input is a stream over one byte
-// that has already been consumed: the reader sees the end at once.
-class ReadStream {
- public:
-  ReadStream(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) {
-      file_ = fmemopen(&spare_, 1, "rb");
-      if (file_ != nullptr) std::fgetc(file_);
-    } else {
-      // "rb" never writes through the pointer.
-      file_ = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
-    }
-    FUZZ_CHECK(file_ != nullptr);
-  }
-  ~ReadStream() { std::fclose(file_); }
-  ReadStream(const ReadStream&) = delete;
-  ReadStream& operator=(const ReadStream&) = delete;
-  std::FILE* file() const { return file_; }
-
- private:
-  std::uint8_t spare_ = 0;
-  std::FILE* file_ = nullptr;
-};
 
 // A write stream into a growing heap buffer; take() closes it and answers
 // everything written.

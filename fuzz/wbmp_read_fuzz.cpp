@@ -13,12 +13,9 @@
 #include "app/run.h"
 #include "fuzz/fuzz_support.h"
 #include "pixquill/image.h"
+#include "tests/image_support.h"
 
 namespace {
-
-void* heap_allocate(std::int32_t byte_count) {
-  return std::malloc(static_cast<std::size_t>(byte_count));
-}
 
 void check_loaded(const MonoBitmap& image, const std::uint8_t* data, std::size_t size,
                   long position) {
@@ -62,12 +59,12 @@ void check_loaded(const MonoBitmap& image, const std::uint8_t* data, std::size_t
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const ReadStream stream(data, size);
+  const MemoryStream stream(Bytes(data, data + size));
   MonoBitmap image{};
-  const int status = wbmp_read(&image, stream.file(), heap_allocate);
+  const int status = wbmp_read(&image, stream.file, heap_allocate);
   FUZZ_CHECK(status >= 0 && status <= 5);
   if (status == 0) {
-    check_loaded(image, data, size, std::ftell(stream.file()));
+    check_loaded(image, data, size, std::ftell(stream.file));
   } else if (status == 5) {
     FUZZ_CHECK(image.width >= 1 && image.width <= WBMP_MAX_SIDE);
     FUZZ_CHECK(image.height >= 1 && image.height <= WBMP_MAX_SIDE);
@@ -76,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     FUZZ_CHECK(image.pixels == nullptr);
   }
-  std::free(image.pixels);
+  // Answers 2, calling nothing, when no block was taken.
+  bitmap_release(&image, heap_release);
   return 0;
 }

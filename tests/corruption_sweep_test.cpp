@@ -16,15 +16,13 @@
 #include <vector>
 
 #include "app/run.h"
-#include "fuzz/fuzz_support.h"
 #include "notice/notice.h"
 #include "pixquill/image.h"
+#include "tests/image_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -69,11 +67,9 @@ struct Loaded {
 };
 
 Loaded load(const Bytes& wbmp) {
-  const ReadStream stream(wbmp.data(), wbmp.size());
+  const MemoryStream stream(wbmp);
   MonoBitmap image{};
-  Loaded loaded{wbmp_read(&image, stream.file(),
-                          [](std::int32_t n) { return std::malloc(static_cast<std::size_t>(n)); }),
-                {}};
+  Loaded loaded{wbmp_read(&image, stream.file, heap_allocate), {}};
   if (loaded.status == 0) {
     for (std::int32_t y = 0; y < image.height; ++y) {
       for (std::int32_t x = 0; x < image.width; ++x) {
@@ -82,7 +78,7 @@ Loaded load(const Bytes& wbmp) {
       loaded.picture += '\n';
     }
   }
-  std::free(image.pixels);
+  bitmap_release(&image, heap_release);
   return loaded;
 }
 

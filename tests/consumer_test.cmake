@@ -2,7 +2,7 @@
 # tests/consumer against it with find_package, as another project would.
 #
 #   cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DWORK_DIR=... -DGENERATOR=...
-#         -DCXX=... -DCONFIG=... -P consumer_test.cmake
+#         -DCXX=... -DCONFIG=... [-DCXX_FLAGS=...] -P consumer_test.cmake
 foreach(var BUILD_DIR CONSUMER_DIR WORK_DIR GENERATOR CXX CONFIG)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "consumer_test: ${var} not given")
@@ -22,6 +22,8 @@ endfunction()
 
 step("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --config ${CONFIG} --prefix ${prefix})
 step("configure" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${consumer_build} -G ${GENERATOR}
-  -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=${CONFIG} -DCMAKE_PREFIX_PATH=${prefix})
+  -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=${CONFIG} -DCMAKE_PREFIX_PATH=${prefix}
+  # A sanitizer build's library needs the sanitizer runtime in the consumer.
+  "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
 step("build" ${CMAKE_COMMAND} --build ${consumer_build} --config ${CONFIG})
 step("run" ${consumer_build}/consumer)

@@ -134,7 +134,9 @@ struct GuardedCopy {
     size = (bytes.size() / page + 2) * page;
     base = map_guarded(size, page);
     view = {base + size - page - bytes.size(), bytes.size()};
-    std::memcpy(const_cast<std::uint8_t*>(view.data()), bytes.data(), bytes.size());
+    // memcpy from the null data of an empty span is undefined even for 0 bytes.
+    if (!bytes.empty())
+      std::memcpy(const_cast<std::uint8_t*>(view.data()), bytes.data(), bytes.size());
   }
   ~GuardedCopy() { unmap(base, size); }
   GuardedCopy(const GuardedCopy&) = delete;

@@ -28,7 +28,8 @@ struct ByteStream {
       ADD_FAILURE() << "no temporary file";
       return;
     }
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    // An empty vector's data() may be null, which fwrite must not be given.
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::rewind(file);
   }
   ~ByteStream() {
@@ -66,7 +67,8 @@ struct ReadOnlyStream {
     } while (std::filesystem::exists(path));
     std::FILE* out = std::fopen(path.string().c_str(), "wb");
     if (out != nullptr) {
-      const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+      const bool written =
+          bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
       if (std::fclose(out) == 0 && written) file = std::fopen(path.string().c_str(), "rb");
     }
     if (file == nullptr) ADD_FAILURE() << "cannot make " << path;
